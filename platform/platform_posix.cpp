@@ -228,14 +228,24 @@ bool NextMatch(FindState* f, WIN32_FIND_DATAW* data) {
   while (struct dirent* e = readdir(f->dir)) {
     std::u16string name = zplat::Utf8ToUtf16Path(e->d_name);
     if (name.size() >= MAX_PATH) continue;
-    if (!GlobMatch(f->glob.c_str(), zplat::FoldCase(name).c_str())) continue;
-    std::string full = f->folder + (f->folder.back() == '/' ? "" : "/") + e->d_name;
-    struct stat lst;
+    if (!(f->glob.size() == 1 && f->glob[0] == u'*') &&
+        !GlobMatch(f->glob.c_str(), zplat::FoldCase(name).c_str()))
+      continue;
     memset(data, 0, sizeof *data);
-    if (lstat(full.c_str(), &lst) == 0) {
-      data->dwFileAttributes = AttributesOf(full, lst);
-      struct stat st;
-      if (stat(full.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+    // One stat relative to the open folder per entry: a walk over a big tree pays for no path
+    // lookups. Only a link needs a second look, at what it points to.
+    struct stat lst;
+    if (fstatat(dirfd(f->dir), e->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0) {
+      struct stat st = lst;
+      DWORD a = 0;
+      if (S_ISLNK(lst.st_mode)) {
+        a |= FILE_ATTRIBUTE_REPARSE_POINT;
+        if (fstatat(dirfd(f->dir), e->d_name, &st, 0) != 0) st = lst;
+      }
+      a |= S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+      if (IsReadOnlyMode(st.st_mode) && !S_ISLNK(st.st_mode)) a |= FILE_ATTRIBUTE_READONLY;
+      data->dwFileAttributes = a;
+      if (!S_ISDIR(st.st_mode)) {
         data->nFileSizeHigh = DWORD(uint64_t(st.st_size) >> 32);
         data->nFileSizeLow = DWORD(st.st_size);
       }
@@ -254,7 +264,6 @@ struct FileHandle {
 
 std::atomic<long long> g_writeBudget{-1};
 
-std::mutex g_wndMutex;
 struct StandInWindow {
   std::function<LRESULT(UINT, WPARAM, LPARAM)> proc;
 };

@@ -59,7 +59,7 @@ if [ -f fuzz/CMakeLists.txt ]; then
       corpus="fuzz/corpus/${name%_fuzz}"
       work=$(mktemp -d)
       [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-      if "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$work" \
+      if "$target" -max_total_time="$fuzz_seconds" -max_len=4096 -rss_limit_mb=2048 "$work" "$corpus" \
            >"build/$name.log" 2>&1; then
         passed=$((passed + 1)); echo "$name: no failure in ${fuzz_seconds} s"
       else

@@ -1,5 +1,6 @@
 #include "textfile/utf8.h"
 
+#include <cstdint>
 #include <cstring>
 
 int IsUtf8(const BYTE* bytes, ULONGLONG len) {
@@ -37,6 +38,16 @@ void AppendUtf8AsUtf16(const BYTE* p, size_t n, CString::Buffer& out) {
   WCHAR* o = &out[0] + base;
   size_t i = 0;
   while (i < n) {
+    // Most text is ASCII in long runs: test eight bytes at once.
+    while (i + 8 <= n) {
+      uint64_t w;
+      memcpy(&w, p + i, 8);
+      if (w & 0x8080808080808080ull) break;
+      for (int k = 0; k < 8; ++k) o[k] = p[i + k];
+      o += 8;
+      i += 8;
+    }
+    if (i >= n) break;
     BYTE b = p[i];
     if (b < 0x80) {
       *o++ = b;
@@ -91,6 +102,7 @@ void AppendUtf16AsUtf8(const WCHAR* s, size_t n, std::string& out) {
     uint32_t c = s[i];
     if (c < 0x80) {
       *o++ = char(c);
+      while (i + 1 < n && s[i + 1] < 0x80) *o++ = char(s[++i]);
     } else if (c < 0x800) {
       *o++ = char(0xC0 | (c >> 6));
       *o++ = char(0x80 | (c & 0x3F));
