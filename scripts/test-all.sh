@@ -56,10 +56,13 @@ if [ -f fuzz/CMakeLists.txt ]; then
     for target in build/fuzz/fuzz/*_fuzz; do
       [ -x "$target" ] || continue
       name=$(basename "$target")
+      # Seeds: fuzz/corpus/<name without _fuzz>, or the name's first word.
       corpus="fuzz/corpus/${name%_fuzz}"
+      [ -d "$corpus" ] || corpus="fuzz/corpus/${name%%_*}"
       work=$(mktemp -d)
-      [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-      if "$target" -max_total_time="$fuzz_seconds" -max_len=4096 -rss_limit_mb=2048 "$work" "$corpus" \
+      seeds=()
+      [ -d "$corpus" ] && seeds=("$corpus")
+      if "$target" -max_total_time="$fuzz_seconds" -max_len=4096 -rss_limit_mb=2048 "$work" "${seeds[@]}" \
            >"build/$name.log" 2>&1; then
         passed=$((passed + 1)); echo "$name: no failure in ${fuzz_seconds} s"
       else
