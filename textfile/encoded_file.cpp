@@ -4,33 +4,14 @@
 #include <vector>
 
 #include "textfile/ansi_text.h"
+#include "textfile/text_codec.h"
 #include "textfile/utf8.h"
 
 namespace {
 
-// Sizes of the two detection samples. Both start at the file's first byte: a character that
-// straddles the end of a mark's worth of bytes must not decide the encoding.
-const size_t kNulSample = 16384;
-const size_t kUtf8Sample = 102400;
 // Large enough that the detection sample, read through the stream buffer, costs no second read
 // when Open seeks back to the start; large reads also keep a long file to few system calls.
 const size_t kStreamBuffer = 256 * 1024;
-
-// A sample cut off by its size limit, not by the end of the file, may end inside a character;
-// that says nothing about the file, so the unfinished character is left out of the test.
-size_t TrimCutCharacter(const BYTE* p, size_t n) {
-  size_t k = n;
-  size_t back = 0;
-  while (k > 0 && back < 6 && (p[k - 1] & 0xC0) == 0x80) {
-    --k;
-    ++back;
-  }
-  if (k == 0) return n;
-  BYTE lead = p[k - 1];
-  if (lead < 0xC0) return n;
-  size_t len = lead <= 0xDF ? 2 : lead <= 0xEF ? 3 : lead <= 0xF7 ? 4 : (lead == 0xFC || lead == 0xFD) ? 6 : 5;
-  return (n - (k - 1) < len) ? k - 1 : n;
-}
 
 // How many bytes at the end of `p` begin a character that the piece does not complete.
 size_t UnfinishedTail(const BYTE* p, size_t n, bool utf8) {
@@ -108,14 +89,17 @@ void CReadAUStdioFile::Detect(UINT openFlags) {
     try {
       // One read serves both samples; sized to the file, freed when Open returns.
       const ULONGLONG fileLen = GetLength();
-      std::vector<BYTE> sample(size_t(fileLen < kUtf8Sample ? fileLen : kUtf8Sample) + 1);
+      const size_t want = CTextCodec::SampleSize();
+      std::vector<BYTE> sample(size_t(fileLen < want ? fileLen : want) + 1);
       Seek(0, CFile::begin);
       size_t got = CStdioFile::Read(sample.data(), UINT(sample.size() - 1));
-      const BYTE* p = sample.data();
-      if (got >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
-        m_bUnicode = m_bIsText = TRUE;
-        m_bBigEndianRead = p[0] == 0xFE;
-        if (m_nEncoding == -1) m_nEncoding = m_bBigEndianRead ? 2 : 1;
+      CTextCodec codec;
+      size_t start = 0;
+      m_bIsText = CTextCodec::Detect(sample.data(), got, fileLen, codec, start, m_bAssumeUtf8 != FALSE);
+      m_bUnicode = codec.m_bUnicode;
+      if (codec.m_bUnicode) {
+        m_bBigEndianRead = codec.m_bBigEndian;
+        if (m_nEncoding == -1) m_nEncoding = codec.m_nEncoding;
         ULONGLONG len = fileLen;
         if (len % 2) {
           Seek(LONGLONG(len - 1), CFile::begin);
@@ -127,24 +111,11 @@ void CReadAUStdioFile::Detect(UINT openFlags) {
         }
         Seek(2, CFile::begin);
       } else {
-        size_t nul = got < kNulSample ? got : kNulSample;
-        m_bIsText = memchr(p, 0, nul) == nullptr;
-        m_bUnicode = FALSE;
         if (m_nEncoding == -1) m_nEncoding = 0;
-        if (got >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
-          m_bUtf8 = TRUE;
-          m_nEncoding = 3;
-          Seek(3, CFile::begin);
-        } else {
-          if (m_bAssumeUtf8) {
-            m_bUtf8 = TRUE;
-          } else {
-            size_t n = got;
-            if (n == kUtf8Sample && fileLen > n) n = TrimCutCharacter(p, n);
-            m_bUtf8 = n ? IsUtf8(p, n) : FALSE;
-          }
-          Seek(0, CFile::begin);
-        }
+        m_bUtf8 = codec.m_bUtf8;
+        // A UTF-8 mark decides over a preset.
+        if (codec.m_nEncoding == 3) m_nEncoding = 3;
+        Seek(LONGLONG(start), CFile::begin);
       }
     } catch (CException&) {
       // A file we cannot sample is still opened; it is read as 8-bit text from wherever it stands.
@@ -157,27 +128,33 @@ void CReadAUStdioFile::Detect(UINT openFlags) {
   if (m_nEncoding == -1) m_nEncoding = m_bUnicode ? 1 : 0;
 }
 
+CTextCodec CReadAUStdioFile::Codec() const {
+  CTextCodec c;
+  c.m_nEncoding = m_nEncoding;
+  c.m_bUnicode = m_bUnicode != FALSE;
+  c.m_bUtf8 = m_bUtf8 != FALSE;
+  c.m_bBigEndian = m_bBigEndianRead;
+  return c;
+}
+
 void CReadAUStdioFile::DecodeRaw(const std::string& raw, CString::Buffer& out) const {
   const BYTE* p = reinterpret_cast<const BYTE*>(raw.data());
-  if (m_bUnicode) {
-    size_t n = raw.size() / 2;
-    const int hi = m_bBigEndianRead ? 0 : 1;
-    const int lo = 1 - hi;
-    auto unit = [&](size_t i) { return WCHAR(p[2 * i + lo] | (p[2 * i + hi] << 8)); };
-    if (n && unit(n - 1) == 0x0A) --n;
-    while (n && unit(n - 1) == 0x0D) --n;
-    out.resize(n);
-    WCHAR* o = n ? &out[0] : nullptr;
-    for (size_t i = 0; i < n; ++i) o[i] = unit(i);
-    return;
-  }
   size_t n = raw.size();
-  if (n && p[n - 1] == 0x0A) --n;
-  // A carriage return is never the second byte of a code-page character or inside a UTF-8
-  // sequence, so the bytes can be trimmed before decoding.
-  while (n && p[n - 1] == 0x0D) --n;
-  if (m_bUtf8) AppendUtf8AsUtf16(p, n, out);
-  else AppendAnsiAsUtf16(p, n, out);
+  if (m_bUnicode) {
+    const int hi = m_bBigEndianRead ? 0 : 1;
+    auto unit = [&](size_t i) { return WCHAR(p[2 * i + 1 - hi] | (p[2 * i + hi] << 8)); };
+    size_t units = n / 2;
+    if (units && unit(units - 1) == 0x0A) --units;
+    while (units && unit(units - 1) == 0x0D) --units;
+    n = units * 2;
+  } else {
+    if (n && p[n - 1] == 0x0A) --n;
+    // A carriage return is never the second byte of a code-page character or inside a UTF-8
+    // sequence, so the bytes can be trimmed before decoding.
+    while (n && p[n - 1] == 0x0D) --n;
+  }
+  out.clear();
+  Codec().Decode(p, n, out);
 }
 
 BOOL CReadAUStdioFile::ReadString(CString& line) {
@@ -227,29 +204,7 @@ LPWSTR CReadAUStdioFile::ReadString(LPWSTR buffer, UINT capacity) {
 }
 
 void CReadAUStdioFile::EncodeUnits(const WCHAR* units, size_t count, std::string& out) const {
-  switch (m_nEncoding) {
-    case 1:
-    case 2: {
-      size_t base = out.size();
-      out.resize(base + 2 * count);
-      char* o = &out[0] + base;
-      const bool be = m_nEncoding == 2;
-      for (size_t i = 0; i < count; ++i) {
-        o[2 * i + (be ? 1 : 0)] = char(units[i] & 0xFF);
-        o[2 * i + (be ? 0 : 1)] = char(units[i] >> 8);
-      }
-      break;
-    }
-    case 3:
-      AppendUtf16AsUtf8(units, count, out);
-      break;
-    case 0:
-      if (m_bUtf8) AppendUtf16AsUtf8(units, count, out);
-      else AppendUtf16AsAnsi(units, count, out);
-      break;
-    default:
-      break;
-  }
+  Codec().Encode(units, count, out);
 }
 
 void CReadAUStdioFile::WriteUnits(const WCHAR* units, size_t count, bool lineEnd) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/file.h"
+#include "textfile/text_codec.h"
 
 class CReadAUStdioFile : public CStdioFile {
  public:
@@ -37,6 +38,9 @@ class CReadAUStdioFile : public CStdioFile {
   // bytes `src` would write after SetLength(0): same encoding, mark, byte order and, for a UTF-16
   // file of odd length, the same single byte after the last line.
   void CopyEncodingFrom(const CReadAUStdioFile& src);
+
+  // The encoding as a value, for code that handles a file's bytes itself.
+  CTextCodec Codec() const;
 
   int m_nEncoding;
   BOOL m_bIsText;

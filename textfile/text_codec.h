@@ -17,7 +17,7 @@ struct CTextCodec {
   // is read: the same rules as opening it. Returns whether the file is text; `dataStart` is where
   // its lines begin (after a mark).
   static bool Detect(const BYTE* head, size_t headLen, unsigned long long fileLen, CTextCodec& codec,
-                     size_t& dataStart);
+                     size_t& dataStart, bool assumeUtf8 = false);
   // Bytes of the head that detection looks at.
   static size_t SampleSize();
 
