@@ -1,8 +1,14 @@
 #include "engine/replace.h"
 
+#include <algorithm>
 #include <atomic>
-#include <new>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
+#include "engine/content_scan.h"
 #include "textfile/encoded_file.h"
 
 namespace {
@@ -17,24 +23,6 @@ CString Uppered(const CString& s) {
   CString out(s);
   out.MakeUpper();
   return out;
-}
-
-// Replaces the text as written, then (ignoring case) its lower- and upper-case forms, in that
-// order: other mixed-case spellings are found but stay as they are.
-void ReplaceVariants(CString& s, const CString& find, const CString& with, bool caseSensitive) {
-  s.Replace(find, with);
-  if (!caseSensitive) {
-    s.Replace(Lowered(find), with);
-    s.Replace(Uppered(find), with);
-  }
-}
-
-bool IsCandidate(const CString& line, const CString& find0, bool caseSensitive, bool block) {
-  if (line.IsEmpty() && find0.IsEmpty()) return true;
-  LPCWSTR hit = caseSensitive ? StrStrW(line, find0) : StrStrIW(line, find0);
-  if (!hit) return false;
-  if (block) return (LPCWSTR(line) + lstrlenW(line)) - hit == find0.GetLength();
-  return true;
 }
 
 std::atomic<unsigned> g_tempCounter{0};
@@ -62,7 +50,44 @@ CString OnDiskSpelling(const CString& path) {
   return (slash >= 0 ? path.Left(slash + 1) : CString()) + fd.cFileName;
 }
 
+void CloseQuietly(CReadAUStdioFile& file) {
+  try {
+    file.Close();
+  } catch (...) {
+    file.Abort();
+  }
+}
+
+// Puts the finished file `temp` in the place of `target` in one step.
+bool SwapIn(const CString& target, const CString& temp) {
+  DWORD attributes = GetFileAttributesW(target);
+  if (ReplaceFileW(target, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return true;
+  if (MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target, attributes);
+    return true;
+  }
+  DeleteFileW(temp);
+  return false;
+}
+
 }  // namespace
+
+bool IsCandidate(const CString& line, const CString& find0, bool caseSensitive, bool block) {
+  if (line.IsEmpty() && find0.IsEmpty()) return true;
+  LPCWSTR hit = caseSensitive ? StrStrW(line, find0) : StrStrIW(line, find0);
+  if (!hit) return false;
+  if (block) return (LPCWSTR(line) + lstrlenW(line)) - hit == find0.GetLength();
+  return true;
+}
+
+// Other mixed-case spellings are found but stay as they are.
+void ReplaceVariants(CString& s, const CString& find, const CString& with, bool caseSensitive) {
+  s.Replace(find, with);
+  if (!caseSensitive) {
+    s.Replace(Lowered(find), with);
+    s.Replace(Uppered(find), with);
+  }
+}
 
 bool MatchFollowingLines(CReadAUStdioFile& file, const CStringArray& findList, CString& lastLine,
                          BOOL ignoreCase) {
@@ -82,14 +107,6 @@ bool MatchFollowingLines(CReadAUStdioFile& file, const CStringArray& findList, C
     }
   }
   return true;
-}
-
-static void CloseQuietly(CReadAUStdioFile& file) {
-  try {
-    file.Close();
-  } catch (...) {
-    file.Abort();
-  }
 }
 
 bool WriteBackInPlace(const CString& path, CReadAUStdioFile& source, const CStringArray& lines) {
@@ -115,87 +132,77 @@ bool WriteBackInPlace(const CString& path, CReadAUStdioFile& source, const CStri
   // The reader is closed only now: its encoding had to be copied, and the platform cannot swap
   // a file that is still open.
   CloseQuietly(source);
-  DWORD attributes = GetFileAttributesW(target);
-  if (ReplaceFileW(target, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return true;
-  if (MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target, attributes);
-    return true;
-  }
-  DeleteFileW(temp);
-  return false;
+  return SwapIn(target, temp);
 }
 
-void ReplaceInFiles(const CBatchJob& job, const CStringArray& files, CStringArray* unwritten) {
-  const CStringArray& find = job.m_findList;
-  const CStringArray& repl = job.m_replaceList;
-  const int n = find.GetSize();
-  const int m = repl.GetSize();
-  const bool cs = job.m_bCaseSensitive != 0;
-  const int k = job.m_strFolder.GetLength();
-
-  CReadAUStdioFile file;
-  CStringArray lines;
-  CString line, last;
-  for (int fi = 0; fi < files.GetSize(); ++fi) {
-    const CString& path = files[fi];
-    lines.RemoveAll();
-    // Read-only files are never opened for writing, even where the platform would let us.
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-      continue;
-    if (!file.Open(path, CFile::modeReadWrite | CFile::shareDenyNone)) continue;
-    if (!file.m_bIsText) {
-      file.Close();
-      continue;
+bool WriteBytesInPlace(const CString& path, const std::string& bytes) {
+  CString target = OnDiskSpelling(path);
+  CString temp = TempPathBeside(target);
+  CFile out;
+  if (!out.Open(temp, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite)) return false;
+  try {
+    for (size_t done = 0; done < bytes.size();) {
+      UINT n = UINT(std::min<size_t>(bytes.size() - done, 64u << 20));
+      out.Write(bytes.data() + done, n);
+      done += n;
     }
-    const CString display = path.GetLength() > k ? path.Mid(k) : CString();
-    bool readAll = false;
-    try {
-      int counter = 0;
-      while (file.ReadString(line)) {
-        ++counter;
-        if (!IsCandidate(line, find[0], cs, n > 1) || !MatchFollowingLines(file, find, last, !cs)) {
-          lines.Add(line);
-          continue;
-        }
-        CString result;
-        result.Format(_T("File:%s Line:%d"), (LPCWSTR)display, counter);
-        g_findResults.Add(result);
-        if (find[0].IsEmpty())
-          line = repl[0];
-        else
-          ReplaceVariants(line, find[0], repl[0], cs);
-        lines.Add(line);
-        if (m > 1) {
-          for (int j = 1; j < m - 1; ++j) lines.Add(repl[j]);
-          if (n == 1) {
-            lines.Add(repl[m - 1]);
-          } else {
-            ReplaceVariants(last, find[n - 1], repl[m - 1], cs);
-            lines.Add(last);
-          }
-        } else if (n > 1) {
-          // A block with a single replacement line: the block's last line stays a line of its
-          // own with its part of the find taken out, so no line of the file is lost.
-          ReplaceVariants(last, find[n - 1], CString(), cs);
-          lines.Add(last);
-        }
-        counter += n - 1;
-      }
-      readAll = true;
-    } catch (const CException&) {
-    } catch (const std::bad_alloc&) {
-    }
-    if (!readAll) {
-      // Reading or matching failed part way: the file stays exactly as it was.
-      CloseQuietly(file);
-      continue;
-    }
-    NotifyBatchStep();
-    if (!job.m_bFindOnly) {
-      if (!WriteBackInPlace(path, file, lines) && unwritten) unwritten->Add(path);
-    } else {
-      CloseQuietly(file);
-    }
+    out.Close();
+  } catch (...) {
+    out.Abort();
+    DeleteFileW(temp);
+    return false;
   }
+  return SwapIn(target, temp);
+}
+
+void ReplaceInFiles(const CBatchJob& job, const CStringArray& files, CStringArray* unwritten, int threads,
+                    bool allowFastPath) {
+  const int count = files.GetSize();
+  if (threads <= 0) threads = int(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
+  threads = std::min(threads, count);
+  auto finish = [&](int i, const CFileScan& scan) {
+    for (const CString& r : scan.m_results) g_findResults.Add(r);
+    if (scan.m_bRead) NotifyBatchStep();
+    if (scan.m_bUnwritten && unwritten) unwritten->Add(files[i]);
+  };
+  if (threads <= 1) {
+    CContentScanner scanner(job, allowFastPath);
+    for (int i = 0; i < count; ++i) {
+      CFileScan scan;
+      scanner.Scan(files[i], scan);
+      finish(i, scan);
+    }
+    return;
+  }
+  // Workers take the files in list order and each keeps its own buffers; this thread hands out
+  // results and notifications in list order as files finish, so the run looks as one pass does.
+  std::vector<CFileScan> scans(static_cast<size_t>(count));
+  std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[size_t(count)]);
+  for (int i = 0; i < count; ++i) done[size_t(i)] = false;
+  std::atomic<int> next{0};
+  std::mutex mutex;
+  std::condition_variable ready;
+  std::vector<std::thread> workers;
+  for (int t = 0; t < threads; ++t) {
+    workers.emplace_back([&] {
+      CContentScanner scanner(job, allowFastPath);
+      for (int i; (i = next++) < count;) {
+        scanner.Scan(files[i], scans[size_t(i)]);
+        {
+          std::lock_guard<std::mutex> lock(mutex);
+          done[size_t(i)] = true;
+        }
+        ready.notify_all();
+      }
+    });
+  }
+  for (int i = 0; i < count; ++i) {
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      ready.wait(lock, [&] { return done[size_t(i)].load(); });
+    }
+    finish(i, scans[size_t(i)]);
+    scans[size_t(i)] = CFileScan();
+  }
+  for (auto& w : workers) w.join();
 }
