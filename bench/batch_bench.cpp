@@ -70,7 +70,12 @@ std::string Encode(const std::string& utf8, Enc e) {
   return out;
 }
 
+bool g_reuse = false;
+bool g_oursOnly = false;
+
 void MakeTree(const std::string& root, int files, size_t totalBytes, bool mixed, uint64_t seed) {
+  struct stat st;
+  if (g_reuse && stat(root.c_str(), &st) == 0) return;
   Rng r{seed};
   std::string cmd = "rm -rf '" + root + "' && mkdir -p '" + root + "'";
   if (system(cmd.c_str()) != 0) exit(1);
@@ -157,6 +162,12 @@ Stats Measure(const std::string& tool, int runs, const std::function<void()>& pr
   return {tool, t[t.size() / 2], t.front(), t.back(), rss};
 }
 
+Stats MeasurePeer(const std::string& tool, int runs, const std::function<void()>& prepare,
+                  const std::function<Sample()>& run) {
+  if (g_oursOnly) return {tool + " (not run)", 0, 0, 0, 0};
+  return Measure(tool, runs, prepare, run);
+}
+
 void Print(const char* title, const std::vector<Stats>& rows) {
   printf("\n%s\n", title);
   printf("| tool | median s | min s | max s | ratio to ours | peak RSS MiB |\n|---|---|---|---|---|---|\n");
@@ -186,6 +197,8 @@ int main(int argc, char** argv) {
     else if (!strcmp(argv[i], "--runs") && i + 1 < argc) runs = atoi(argv[++i]);
     else if (!strcmp(argv[i], "--no-scale")) scale = false;
     else if (!strcmp(argv[i], "--scale-only")) only = true;
+    else if (!strcmp(argv[i], "--reuse")) g_reuse = true;  // keep trees made by an earlier run
+    else if (!strcmp(argv[i], "--ours-only")) g_oursOnly = true;
   }
   mkdir(work.c_str(), 0777);
   setenv("XDG_DATA_HOME", work.c_str(), 1);
@@ -215,16 +228,16 @@ int main(int argc, char** argv) {
     std::string q = std::string("'") + kNeedle + "'";
     std::vector<Stats> find = {
         Measure("zentrel find-only", runs, nullptr, [&] { return RunOurs(tree, true); }),
-        Measure("rg -F -n -uuu", runs, nullptr, [&] { return RunShell("rg -F -n -uuu " + q + " '" + tree + "' >/dev/null"); }),
-        Measure("grep -rnF", runs, nullptr, [&] { return RunShell("grep -rnF " + q + " '" + tree + "' >/dev/null"); }),
+        MeasurePeer("rg -F -n -uuu", runs, nullptr, [&] { return RunShell("rg -F -n -uuu " + q + " '" + tree + "' >/dev/null"); }),
+        MeasurePeer("grep -rnF", runs, nullptr, [&] { return RunShell("grep -rnF " + q + " '" + tree + "' >/dev/null"); }),
     };
     Print(("find-only on " + tree).c_str(), find);
     std::vector<Stats> repl = {
         Measure("zentrel replace", runs, fresh(tree), [&] { return RunOurs(copy, false); }),
-        Measure("sed -i", runs, fresh(tree), [&] {
+        MeasurePeer("sed -i", runs, fresh(tree), [&] {
           return RunShell("find '" + copy + "' -type f -print0 | xargs -0 sed -i 's/" + kNeedle + "/" + kNew + "/g'");
         }),
-        Measure("sd -s", runs, fresh(tree), [&] {
+        MeasurePeer("sd -s", runs, fresh(tree), [&] {
           return RunShell("find '" + copy + "' -type f -print0 | xargs -0 sd -s '" + kNeedle + "' '" + kNew + "'");
         }),
     };

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/replace.h"
 
@@ -72,6 +75,97 @@ struct Layout {
   }
 };
 
+int PopCount16(unsigned v) {
+  v = v - ((v >> 1) & 0x5555u);
+  v = (v & 0x3333u) + ((v >> 2) & 0x3333u);
+  v = (v + (v >> 4)) & 0x0F0Fu;
+  return int((v + (v >> 8)) & 0x1Fu);
+}
+
+bool IsAscii(const BYTE* p, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(const CString& s) {
+  for (WCHAR c : s.Str())
+    if (c >= 0x80) return false;
+  return true;
+}
+
+// Byte text from a line start `from` up to `to` (a line start, or the end of the data): counts
+// the line feeds and, with `out`, appends the lines with CR LF ends. A line already ending in
+// exactly one CR before its LF is copied as it stands, so a file of CR LF lines is one copy.
+size_t CopyByteLines(const BYTE* d, size_t from, size_t to, bool atEnd, std::string* out) {
+  size_t count = 0;
+  size_t chunk = from;      // start of what is still to be copied
+  size_t lineStart = from;  // start of the current line
+  auto atLf = [&](size_t lf) {
+    ++count;
+    if (out) {
+      size_t end = lf;
+      while (end > lineStart && d[end - 1] == 0x0D) --end;
+      if (end + 1 != lf) {
+        out->append(reinterpret_cast<const char*>(d + chunk), end - chunk);
+        out->append("\r\n", 2);
+        chunk = lf + 1;
+      }
+    }
+    lineStart = lf + 1;
+  };
+  size_t i = from;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8(0x0A);
+  if (!out) {
+    // Counting only: each matching byte adds one to its lane, and the lanes are summed before
+    // they could overflow.
+    while (i + 16 <= to) {
+      __m128i acc = _mm_setzero_si128();
+      for (int k = 0; k < 255 && i + 16 <= to; ++k, i += 16)
+        acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i)), lf));
+      __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
+      count += size_t(_mm_cvtsi128_si32(sums)) + size_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    }
+  } else {
+    const __m128i cr = _mm_set1_epi8(0x0D);
+    for (; i < from + 2 && i < to; ++i)
+      if (d[i] == 0x0A) atLf(i);
+    for (; i + 16 <= to; i += 16) {
+      unsigned m = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i)), lf)));
+      if (!m) continue;
+      // Line feeds with exactly one carriage return before them need no change: such a block is
+      // only counted.
+      unsigned cr1 = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i - 1)), cr)));
+      unsigned cr2 = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i - 2)), cr)));
+      if ((m & cr1 & ~cr2) == m) {
+        count += size_t(PopCount16(m));
+        lineStart = i + 32 - size_t(__builtin_clz(m));
+        continue;
+      }
+      while (m) {
+        atLf(i + size_t(__builtin_ctz(m)));
+        m &= m - 1;
+      }
+    }
+  }
+#endif
+  for (; i < to; ++i)
+    if (d[i] == 0x0A) atLf(i);
+  if (out) {
+    if (atEnd && lineStart < to) {
+      // The last line has no line feed: it gets CR LF, without the carriage returns it ends in.
+      size_t end = to;
+      while (end > lineStart && d[end - 1] == 0x0D) --end;
+      out->append(reinterpret_cast<const char*>(d + chunk), end - chunk);
+      out->append("\r\n", 2);
+    } else {
+      out->append(reinterpret_cast<const char*>(d + chunk), to - chunk);
+    }
+  }
+  return count;
+}
+
 }  // namespace
 
 CContentScanner::CContentScanner(const CBatchJob& job, bool allowFastPath)
@@ -140,11 +234,16 @@ bool CContentScanner::ScanWhole(const CString& path, CFileScan& out) {
   if (!file.Open(path, CFile::modeReadWrite | CFile::shareDenyNone | CFile::typeBinary)) return true;
   const unsigned long long length = file.GetLength();
   if (length > kWholeFileLimit) return false;
-  m_data.resize(size_t(length));
+  // Grown, never cleared: every byte used is read from the file first.
+  if (m_capacity < length || !m_data) {
+    m_data.reset(new BYTE[size_t(length) + 1]);
+    m_capacity = size_t(length);
+  }
+  const size_t want = size_t(length);
   size_t got = 0;
   try {
-    while (got < m_data.size()) {
-      UINT n = file.Read(m_data.data() + got, UINT(std::min<size_t>(m_data.size() - got, 64u << 20)));
+    while (got < want) {
+      UINT n = file.Read(m_data.get() + got, UINT(std::min<size_t>(want - got, 64u << 20)));
       if (n == 0) break;
       got += n;
     }
@@ -152,11 +251,14 @@ bool CContentScanner::ScanWhole(const CString& path, CFileScan& out) {
     // A read that fails part way: no notification, nothing written, as line by line.
     return true;
   }
-  if (got != m_data.size()) return false;  // the file changed under us: take the careful way
-  const BYTE* all = m_data.data();
+  if (got != want) return false;  // the file changed under us: take the careful way
+  const BYTE* all = m_data.get();
   CTextCodec codec;
   size_t start = 0;
-  if (!CTextCodec::Detect(all, std::min(got, CTextCodec::SampleSize()), length, codec, start)) return true;
+  const size_t head = std::min(got, CTextCodec::SampleSize());
+  if (!CTextCodec::Detect(all, head, length, codec, start, false, false)) return true;
+  // Whether unmarked 8-bit text is UTF-8 matters only to a line that is decoded.
+  bool utf8Known = codec.m_bUnicode || codec.m_nEncoding == 3;
   const BYTE* d = all + start;
   size_t len = got - start;
   // A file with no line, or a UTF-16 file ending in half a unit, is left to the line reader's
@@ -210,17 +312,33 @@ bool CContentScanner::ScanWhole(const CString& path, CFileScan& out) {
   while (pos < len) {
     size_t hit = firstHit(pos);
     size_t ls = hit < len ? layout.LineStart(d, pos, hit - hit % u) : len;
-    number += int(layout.CountLf(d, pos, ls));
-    if (write) copyLines(pos, ls);
+    if (u == 1) {
+      number += int(CopyByteLines(d, pos, ls, ls >= len, write ? &m_out : nullptr));
+    } else {
+      number += int(layout.CountLf(d, pos, ls));
+      if (write) copyLines(pos, ls);
+    }
     if (ls >= len) break;
     size_t le = layout.NextLf(d, ls, len);
     size_t end = le;
     while (end > ls && layout.IsCr(d + end - u)) end -= u;
     ++number;
+    // ASCII reads and writes alike as ANSI and as UTF-8: the sample is tested only for a line
+    // that holds, or gets, anything else.
+    auto needCodePage = [&] {
+      if (!utf8Known) {
+        codec.m_bUtf8 = CTextCodec::SampleIsUtf8(all, head, length);
+        utf8Known = true;
+      }
+    };
+    if (!utf8Known && !IsAscii(d + ls, end - ls)) needCodePage();
     m_line.Empty();
     codec.Decode(d + ls, end - ls, m_line.Str());
     newLines.clear();
     if (HandleLine(m_line, number, out, newLines)) {
+      if (write && !utf8Known)
+        for (const CString& l : newLines)
+          if (!IsAscii(l)) needCodePage();
       if (write)
         for (const CString& l : newLines) {
           codec.Encode(l.Str().data(), l.Str().size(), m_out);
@@ -299,7 +417,9 @@ void CContentScanner::ScanLines(const CString& path, CFileScan& out) {
     return;
   }
   out.m_bRead = true;
-  if (!m_job.m_bFindOnly) {
+  // A file without a single line (empty, a mark alone, a mark and half a unit) has nothing to
+  // rewrite: writing no line would drop its mark and its last byte.
+  if (!m_job.m_bFindOnly && !m_lines.IsEmpty()) {
     out.m_bUnwritten = !WriteBackInPlace(path, m_file, m_lines);
   } else {
     try {

@@ -2,6 +2,7 @@
 // works on one file at a time and may run on any thread; the pass gives each thread its own.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,8 @@ class CContentScanner {
   CString m_display;
   CReadAUStdioFile m_file;
   CStringArray m_lines;
-  std::vector<BYTE> m_data;
+  std::unique_ptr<BYTE[]> m_data;
+  size_t m_capacity = 0;
   std::string m_out;
   std::vector<std::string> m_patterns;  // the first find line in every form a file may hold it
   std::vector<std::string> m_patterns16le, m_patterns16be;

@@ -74,10 +74,17 @@ bool SwapIn(const CString& target, const CString& temp) {
 
 bool IsCandidate(const CString& line, const CString& find0, bool caseSensitive, bool block) {
   if (line.IsEmpty() && find0.IsEmpty()) return true;
-  LPCWSTR hit = caseSensitive ? StrStrW(line, find0) : StrStrIW(line, find0);
-  if (!hit) return false;
-  if (block) return (LPCWSTR(line) + lstrlenW(line)) - hit == find0.GetLength();
-  return true;
+  if (find0.IsEmpty()) return false;
+  // The platform's search ends at a zero unit; a line may hold one, and a find after it is a
+  // find all the same, so each zero-free stretch of the line is searched in turn.
+  LPCWSTR begin = line.GetString();
+  LPCWSTR end = begin + line.GetLength();
+  for (LPCWSTR seg = begin; seg <= end; seg += lstrlenW(seg) + 1) {
+    LPCWSTR hit = caseSensitive ? StrStrW(seg, find0) : StrStrIW(seg, find0);
+    if (hit) return !block || end - hit == find0.GetLength();
+    if (seg + lstrlenW(seg) >= end) break;
+  }
+  return false;
 }
 
 // Other mixed-case spellings are found but stay as they are.

@@ -115,6 +115,43 @@ std::string FindFolded(const std::string& dir, const std::string& name) {
   return hit == it->second.byFold.end() ? "" : hit->second;
 }
 
+// Changes this process makes to a folder's entries keep its cached listing current instead of
+// making the next lookup read the folder again: without that, a run that creates, swaps or
+// renames one file after another in a folder of many thousand re-reads it at every step. One
+// change at a time, so that "current before" and "the change" cannot interleave across threads.
+std::mutex g_changeMutex;
+
+bool ListingCurrent(const std::string& dir) {
+  struct stat st;
+  if (stat(dir.empty() ? "/" : dir.c_str(), &st) != 0) return false;
+  std::lock_guard<std::mutex> lock(g_cacheMutex);
+  auto it = g_cache.find(dir);
+  return it != g_cache.end() && SameTime(it->second.mtime, st.st_mtim) && it->second.inode == st.st_ino;
+}
+
+// After a change made while the listing of `dir` was current: takes `removed` out of it and puts
+// `added` in (either may be empty), and marks it current again.
+void ListingFollows(const std::string& dir, bool wasCurrent, const std::string& removed, const std::string& added) {
+  if (!wasCurrent) return;
+  struct stat st;
+  bool ok = stat(dir.empty() ? "/" : dir.c_str(), &st) == 0;
+  std::lock_guard<std::mutex> lock(g_cacheMutex);
+  auto it = g_cache.find(dir);
+  if (it == g_cache.end()) return;
+  if (!ok) {
+    g_cache.erase(it);
+    return;
+  }
+  auto& byFold = it->second.byFold;
+  if (!removed.empty()) {
+    auto hit = byFold.find(zplat::FoldCase(zplat::Utf8ToUtf16Path(removed)));
+    if (hit != byFold.end() && hit->second == removed) byFold.erase(hit);
+  }
+  if (!added.empty()) byFold.emplace(zplat::FoldCase(zplat::Utf8ToUtf16Path(added)), added);
+  it->second.mtime = st.st_mtim;
+  it->second.inode = st.st_ino;
+}
+
 // Resolves every component of the path that does not exist as spelled to the entry of that
 // folder whose name differs only in letter case. Components that match nothing stay as given,
 // so the result also serves to create a new entry.
@@ -350,29 +387,60 @@ BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
   return TRUE;
 }
 
+namespace {
+std::string WithoutTrailingSlash(std::string p) {
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  return p;
+}
+}  // namespace
+
 BOOL CreateDirectoryW(LPCWSTR path, void*) {
+  std::lock_guard<std::mutex> change(g_changeMutex);
   std::string p = ResolveNew(path);
   if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return Fail(ERROR_ALREADY_EXISTS);
+  const bool current = ListingCurrent(ParentOf(p));
   if (mkdir(p.c_str(), 0777) != 0) return FailErrno();
+  ListingFollows(ParentOf(p), current, "", LastOf(p));
   return TRUE;
 }
 
 BOOL RemoveDirectoryW(LPCWSTR path) {
-  if (rmdir(Resolve(path).c_str()) != 0) return FailErrno();
+  std::lock_guard<std::mutex> change(g_changeMutex);
+  std::string p = WithoutTrailingSlash(Resolve(path));
+  const bool current = ListingCurrent(ParentOf(p));
+  if (rmdir(p.c_str()) != 0) return FailErrno();
+  ListingFollows(ParentOf(p), current, LastOf(p), "");
   return TRUE;
 }
 
 BOOL DeleteFileW(LPCWSTR path) {
+  std::lock_guard<std::mutex> change(g_changeMutex);
   std::string p = Resolve(path);
   struct stat st;
   if (lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  const bool current = ListingCurrent(ParentOf(p));
   if (unlink(p.c_str()) != 0) return FailErrno();
+  ListingFollows(ParentOf(p), current, LastOf(p), "");
   return TRUE;
 }
 
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to) { return MoveFileExW(from, to, 0); }
 
+static BOOL MoveEntry(LPCWSTR from, LPCWSTR to, DWORD flags);
+
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  std::lock_guard<std::mutex> change(g_changeMutex);
+  const std::string src = WithoutTrailingSlash(Resolve(from)), dst = ResolveNew(to);
+  const std::string srcDir = ParentOf(src), dstDir = ParentOf(dst);
+  const bool same = srcDir == dstDir;
+  const bool srcCurrent = ListingCurrent(srcDir), dstCurrent = same ? srcCurrent : ListingCurrent(dstDir);
+  if (!MoveEntry(from, to, flags)) return FALSE;
+  ListingFollows(srcDir, srcCurrent, LastOf(src), same ? LastOf(dst) : "");
+  if (!same) ListingFollows(dstDir, dstCurrent, "", LastOf(dst));
+  return TRUE;
+}
+
+static BOOL MoveEntry(LPCWSTR from, LPCWSTR to, DWORD flags) {
   std::string src = Resolve(from);
   struct stat sst;
   if (lstat(src.c_str(), &sst) != 0) return FailErrno();
@@ -405,13 +473,18 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
 }
 
 BOOL ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR, DWORD, void*, void*) {
+  std::lock_guard<std::mutex> change(g_changeMutex);
   std::string target = Resolve(replaced);
   std::string source = Resolve(replacement);
   struct stat tst;
   if (stat(target.c_str(), &tst) != 0) return FailErrno();
   if (S_ISDIR(tst.st_mode)) return Fail(ERROR_ACCESS_DENIED);
   chmod(source.c_str(), tst.st_mode & 07777);
+  const std::string srcDir = ParentOf(source), dstDir = ParentOf(target);
+  const bool srcCurrent = ListingCurrent(srcDir), dstCurrent = srcDir == dstDir || ListingCurrent(dstDir);
   if (rename(source.c_str(), target.c_str()) != 0) return FailErrno();
+  ListingFollows(srcDir, srcCurrent, LastOf(source), "");
+  if (srcDir != dstDir) ListingFollows(dstDir, dstCurrent, "", "");
   return TRUE;
 }
 
@@ -507,8 +580,16 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, void*, DWORD disposition, 
     case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
     default: break;
   }
-  if (!exists && (flags & O_CREAT)) p = ResolveNew(path);
+  const bool creates = !exists && (flags & O_CREAT);
+  std::unique_lock<std::mutex> change(g_changeMutex, std::defer_lock);
+  bool current = false;
+  if (creates) {
+    change.lock();
+    p = ResolveNew(path);
+    current = ListingCurrent(ParentOf(p));
+  }
   int fd = open(p.c_str(), flags, 0666);
+  if (fd >= 0 && creates) ListingFollows(ParentOf(p), current, "", LastOf(p));
   if (fd < 0) {
     FailErrno();
     if (errno == EEXIST) t_lastError = ERROR_FILE_EXISTS;

@@ -32,8 +32,14 @@ size_t TrimCutCharacter(const BYTE* p, size_t n) {
 
 size_t CTextCodec::SampleSize() { return kUtf8Sample; }
 
+bool CTextCodec::SampleIsUtf8(const BYTE* p, size_t got, unsigned long long fileLen) {
+  size_t n = got < kUtf8Sample ? got : kUtf8Sample;
+  if (n == kUtf8Sample && fileLen > n) n = TrimCutCharacter(p, n);
+  return n ? IsUtf8(p, n) != 0 : false;
+}
+
 bool CTextCodec::Detect(const BYTE* p, size_t got, unsigned long long fileLen, CTextCodec& c,
-                        size_t& dataStart, bool assumeUtf8) {
+                        size_t& dataStart, bool assumeUtf8, bool testUtf8) {
   c = CTextCodec();
   if (got >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
     c.m_bUnicode = true;
@@ -50,13 +56,10 @@ bool CTextCodec::Detect(const BYTE* p, size_t got, unsigned long long fileLen, C
     dataStart = 3;
     return text;
   }
-  if (assumeUtf8) {
+  if (assumeUtf8)
     c.m_bUtf8 = true;
-  } else {
-    size_t n = got < kUtf8Sample ? got : kUtf8Sample;
-    if (n == kUtf8Sample && fileLen > n) n = TrimCutCharacter(p, n);
-    c.m_bUtf8 = n ? IsUtf8(p, n) != 0 : false;
-  }
+  else if (testUtf8)
+    c.m_bUtf8 = SampleIsUtf8(p, got, fileLen);
   dataStart = 0;
   return text;
 }

@@ -16,8 +16,12 @@ struct CTextCodec {
   // How a file whose content starts with `head` (its first `headLen` bytes, `fileLen` in all)
   // is read: the same rules as opening it. Returns whether the file is text; `dataStart` is where
   // its lines begin (after a mark).
+  // With `testUtf8` false an unmarked file is left with m_bUtf8 unset: a caller that may never
+  // need to decode or encode saves the sample test, and calls SampleIsUtf8 when it does.
   static bool Detect(const BYTE* head, size_t headLen, unsigned long long fileLen, CTextCodec& codec,
-                     size_t& dataStart, bool assumeUtf8 = false);
+                     size_t& dataStart, bool assumeUtf8 = false, bool testUtf8 = true);
+  // The UTF-8 test of an unmarked file's head, as Detect makes it.
+  static bool SampleIsUtf8(const BYTE* head, size_t headLen, unsigned long long fileLen);
   // Bytes of the head that detection looks at.
   static size_t SampleSize();
 

@@ -10,6 +10,16 @@ int IsUtf8(const BYTE* bytes, ULONGLONG len) {
   int expected = 0;
   bool allAscii = true;
   for (ULONGLONG i = 0; i < len; ++i) {
+    // Runs of ASCII outside a sequence change nothing: skip them eight bytes at a time.
+    if (!expected) {
+      while (i + 8 <= len) {
+        uint64_t w;
+        memcpy(&w, bytes + i, 8);
+        if (w & 0x8080808080808080ull) break;
+        i += 8;
+      }
+      if (i >= len) break;
+    }
     BYTE b = bytes[i];
     if (b >= 0x80) allAscii = false;
     if (expected) {
