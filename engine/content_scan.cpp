@@ -75,12 +75,14 @@ struct Layout {
   }
 };
 
+#if defined(__SSE2__)
 int PopCount16(unsigned v) {
   v = v - ((v >> 1) & 0x5555u);
   v = (v & 0x3333u) + ((v >> 2) & 0x3333u);
   v = (v + (v >> 4)) & 0x0F0Fu;
   return int((v + (v >> 8)) & 0x1Fu);
 }
+#endif
 
 bool IsAscii(const BYTE* p, size_t n) {
   for (size_t i = 0; i < n; ++i)

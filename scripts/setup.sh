@@ -6,7 +6,7 @@ set -euo pipefail
 pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine64 xvfb xauth locales fonts-wqy-microhei googletest
+  wine64 xvfb xauth locales fonts-wqy-microhei googletest python3
 )
 missing=()
 for p in "${pkgs[@]}"; do
