@@ -159,6 +159,17 @@ std::string Resolve(LPCWSTR path) {
   std::string spelled = ToNativeSpelling(path);
   struct stat st;
   if (spelled.empty() || lstat(spelled.c_str(), &st) == 0) return spelled;
+  // Most often only the last name is missing (a new file) or spelled otherwise: one lookup in a
+  // folder that exists as spelled.
+  size_t slash = spelled.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && slash + 1 < spelled.size()) {
+    std::string parent = spelled.substr(0, slash);
+    std::string last = spelled.substr(slash + 1);
+    if (last != "." && last != ".." && stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      std::string real = FindFolded(parent, last);
+      return parent + "/" + (real.empty() ? last : real);
+    }
+  }
   std::string out;
   size_t pos = 0;
   if (spelled[0] == '/') {
@@ -262,6 +273,7 @@ bool GlobMatch(const char16_t* g, const char16_t* s) {
 }
 
 bool NextMatch(FindState* f, WIN32_FIND_DATAW* data) {
+  if (!f->dir) return false;
   while (struct dirent* e = readdir(f->dir)) {
     std::u16string name = zplat::Utf8ToUtf16Path(e->d_name);
     if (name.size() >= MAX_PATH) continue;
@@ -328,6 +340,30 @@ DWORD GetLastError() { return t_lastError; }
 void SetLastError(DWORD code) { t_lastError = code; }
 
 HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* data) {
+  std::u16string text(pattern ? pattern : u"");
+  if (!text.empty() && text.find_first_of(u"*?") == std::u16string::npos) {
+    // No wildcard: the one entry of that name, as the folder spells it.
+    std::string p = Resolve(pattern);
+    std::string real = LastOf(p);
+    struct stat lst;
+    if (real.empty() || lstat(p.c_str(), &lst) != 0) {
+      Fail(ERROR_FILE_NOT_FOUND);
+      return INVALID_HANDLE_VALUE;
+    }
+    std::u16string name = zplat::Utf8ToUtf16Path(real);
+    if (name.size() >= MAX_PATH) {
+      Fail(ERROR_FILENAME_EXCED_RANGE);
+      return INVALID_HANDLE_VALUE;
+    }
+    memset(data, 0, sizeof *data);
+    data->dwFileAttributes = AttributesOf(p, lst);
+    if (!S_ISDIR(lst.st_mode)) {
+      data->nFileSizeHigh = DWORD(uint64_t(lst.st_size) >> 32);
+      data->nFileSizeLow = DWORD(lst.st_size);
+    }
+    memcpy(data->cFileName, name.c_str(), (name.size() + 1) * sizeof(char16_t));
+    return new FindState{nullptr, ParentOf(p), u""};
+  }
   std::string spelled = ToNativeSpelling(pattern);
   size_t slash = spelled.find_last_of('/');
   std::string folderSpelled = slash == std::string::npos ? "." : spelled.substr(0, slash + 1);
@@ -359,7 +395,7 @@ BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
 BOOL FindClose(HANDLE find) {
   if (!find || find == INVALID_HANDLE_VALUE) return Fail(ERROR_INVALID_HANDLE);
   auto* f = static_cast<FindState*>(find);
-  closedir(f->dir);
+  if (f->dir) closedir(f->dir);
   delete f;
   return TRUE;
 }

@@ -122,7 +122,7 @@ TEST_F(EngineTest, FailedWriteLeavesOldBytesAndIsReported) {
   files.Add(dir / _T("a.txt"));
   files.Add(dir / _T("b.txt"));
   PosixFailWritesAfter(1000);  // the disk fills up during the first file's write
-  ReplaceInFiles(*job, files, &unwritten);
+  ReplaceInFiles(*job, files, &unwritten, 1);  // one thread: the files are written in list order
   PosixFailWritesAfter(-1);
   EXPECT_EQ(ReadBytes(dir / _T("a.txt")), "foo\n" + big + "\n");
   ASSERT_EQ(unwritten.GetSize(), 2);
