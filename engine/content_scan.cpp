@@ -210,11 +210,12 @@ void CContentScanner::Scan(const CString& path, CFileScan& out) {
   ScanLines(path, out);
 }
 
-bool CContentScanner::HandleLine(CString& line, int number, CFileScan& out, std::vector<CString>& newLines) {
+void CContentScanner::HandleFind(CString& line, CString& last, int number, CFileScan& out, CStringArray& lines) {
   const CStringArray& find = m_job.m_findList;
   const CStringArray& repl = m_job.m_replaceList;
+  const int n = find.GetSize();
+  const int m = repl.GetSize();
   const bool cs = m_job.m_bCaseSensitive != 0;
-  if (!IsCandidate(line, find[0], cs, false)) return false;
   CString result;
   result.Format(_T("File:%s Line:%d"), (LPCWSTR)m_display, number);
   out.m_results.push_back(result);
@@ -222,10 +223,21 @@ bool CContentScanner::HandleLine(CString& line, int number, CFileScan& out, std:
     line = repl[0];
   else
     ReplaceVariants(line, find[0], repl[0], cs);
-  newLines.push_back(line);
-  const int m = repl.GetSize();
-  for (int j = 1; j < m; ++j) newLines.push_back(repl[j]);
-  return true;
+  lines.Add(line);
+  if (m > 1) {
+    for (int j = 1; j < m - 1; ++j) lines.Add(repl[j]);
+    if (n == 1) {
+      lines.Add(repl[m - 1]);
+    } else {
+      ReplaceVariants(last, find[n - 1], repl[m - 1], cs);
+      lines.Add(last);
+    }
+  } else if (n > 1) {
+    // A block with a single replacement line: the block's last line stays a line of its own
+    // with its part of the find taken out, so no line of the file is lost.
+    ReplaceVariants(last, find[n - 1], CString(), cs);
+    lines.Add(last);
+  }
 }
 
 bool CContentScanner::ScanWhole(const CString& path, CFileScan& out) {
@@ -310,7 +322,6 @@ bool CContentScanner::ScanWhole(const CString& path, CFileScan& out) {
   };
   int number = 0;
   size_t pos = 0;
-  std::vector<CString> newLines;
   while (pos < len) {
     size_t hit = firstHit(pos);
     size_t ls = hit < len ? layout.LineStart(d, pos, hit - hit % u) : len;
@@ -336,13 +347,14 @@ bool CContentScanner::ScanWhole(const CString& path, CFileScan& out) {
     if (!utf8Known && !IsAscii(d + ls, end - ls)) needCodePage();
     m_line.Empty();
     codec.Decode(d + ls, end - ls, m_line.Str());
-    newLines.clear();
-    if (HandleLine(m_line, number, out, newLines)) {
+    m_lines.RemoveAll();
+    if (IsCandidate(m_line, find[0], true, false)) {
+      HandleFind(m_line, m_last, number, out, m_lines);
       if (write && !utf8Known)
-        for (const CString& l : newLines)
+        for (const CString& l : m_lines)
           if (!IsAscii(l)) needCodePage();
       if (write)
-        for (const CString& l : newLines) {
+        for (const CString& l : m_lines) {
           codec.Encode(l.Str().data(), l.Str().size(), m_out);
           m_out += lineEnd;
         }
@@ -361,9 +373,7 @@ bool CContentScanner::ScanWhole(const CString& path, CFileScan& out) {
 
 void CContentScanner::ScanLines(const CString& path, CFileScan& out) {
   const CStringArray& find = m_job.m_findList;
-  const CStringArray& repl = m_job.m_replaceList;
   const int n = find.GetSize();
-  const int m = repl.GetSize();
   const bool cs = m_job.m_bCaseSensitive != 0;
   m_lines.RemoveAll();
   if (!m_file.Open(path, CFile::modeReadWrite | CFile::shareDenyNone)) return;
@@ -380,28 +390,7 @@ void CContentScanner::ScanLines(const CString& path, CFileScan& out) {
         m_lines.Add(m_line);
         continue;
       }
-      CString result;
-      result.Format(_T("File:%s Line:%d"), (LPCWSTR)m_display, counter);
-      out.m_results.push_back(result);
-      if (find[0].IsEmpty())
-        m_line = repl[0];
-      else
-        ReplaceVariants(m_line, find[0], repl[0], cs);
-      m_lines.Add(m_line);
-      if (m > 1) {
-        for (int j = 1; j < m - 1; ++j) m_lines.Add(repl[j]);
-        if (n == 1) {
-          m_lines.Add(repl[m - 1]);
-        } else {
-          ReplaceVariants(m_last, find[n - 1], repl[m - 1], cs);
-          m_lines.Add(m_last);
-        }
-      } else if (n > 1) {
-        // A block with a single replacement line: the block's last line stays a line of its
-        // own with its part of the find taken out, so no line of the file is lost.
-        ReplaceVariants(m_last, find[n - 1], CString(), cs);
-        m_lines.Add(m_last);
-      }
+      HandleFind(m_line, m_last, counter, out, m_lines);
       counter += n - 1;
     }
     readAll = true;

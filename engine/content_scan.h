@@ -29,8 +29,9 @@ class CContentScanner {
   // The whole file at once, searching the find text in the raw bytes first: only lines that
   // hold it are decoded. Returns false when the file must go line by line instead.
   bool ScanWhole(const CString& path, CFileScan& out);
-  // The result lines and new lines for one decoded line that holds a find (single-line finds).
-  bool HandleLine(CString& line, int number, CFileScan& out, std::vector<CString>& newLines);
+  // A confirmed find on line `number` (a block's last line in `last`): its result line, and its
+  // new lines appended to `lines`.
+  void HandleFind(CString& line, CString& last, int number, CFileScan& out, CStringArray& lines);
 
   const CBatchJob& m_job;
   const bool m_bFast;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/fuzz_input.h"
 #include "engine/summary.h"
 
 namespace {
@@ -29,23 +30,16 @@ std::vector<CString> Lines(const uint8_t* data, size_t size) {
   return out;
 }
 
-void Fail(const char* what, const uint8_t* data, size_t size) {
-  fprintf(stderr, "%s\ninput: ", what);
-  for (size_t i = 0; i < size; ++i) fprintf(stderr, "%02X", data[i]);
-  fprintf(stderr, "\n");
-  abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<CString> lines = Lines(data, size);
   if (lines.size() > 64) lines.resize(64);  // the pair check below is quadratic
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (NaturalLess(lines[i], lines[i])) Fail("a line comes before itself", data, size);
+    if (NaturalLess(lines[i], lines[i])) FuzzFail("a line comes before itself", data, size);
     for (size_t j = 0; j < lines.size(); ++j)
       if (NaturalLess(lines[i], lines[j]) && NaturalLess(lines[j], lines[i]))
-        Fail("two lines each come before the other", data, size);
+        FuzzFail("two lines each come before the other", data, size);
   }
   std::vector<CString> sorted(lines);
   std::stable_sort(sorted.begin(), sorted.end(), NaturalLess);
@@ -54,6 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<CString> want(lines);
   std::sort(want.begin(), want.end(), byUnits);
   std::sort(sorted.begin(), sorted.end(), byUnits);
-  if (want != sorted) Fail("sorting lost or duplicated a line", data, size);
+  if (want != sorted) FuzzFail("sorting lost or duplicated a line", data, size);
   return 0;
 }
