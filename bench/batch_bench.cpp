@@ -102,6 +102,7 @@ void MakeTree(const std::string& root, int files, size_t totalBytes, bool mixed,
 struct Sample {
   double seconds;
   long maxRssKb;
+  double user, sys;  // CPU seconds of the child and its children
 };
 
 Sample RunChild(const std::function<void()>& child) {
@@ -116,7 +117,8 @@ Sample RunChild(const std::function<void()>& child) {
   wait4(pid, &status, 0, &ru);
   double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   if (!WIFEXITED(status)) fprintf(stderr, "child failed\n");
-  return {s, ru.ru_maxrss};
+  return {s, ru.ru_maxrss, ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6,
+          ru.ru_stime.tv_sec + ru.ru_stime.tv_usec / 1e6};
 }
 
 Sample RunShell(const std::string& cmd) {
@@ -146,34 +148,40 @@ struct Stats {
   std::string tool;
   double median, min, max;
   long rssKb;
+  double user, sys;  // medians
 };
 
 Stats Measure(const std::string& tool, int runs, const std::function<void()>& prepare,
               const std::function<Sample()>& run) {
-  std::vector<double> t;
+  std::vector<double> t, u, k;
   long rss = 0;
   for (int i = 0; i < runs; ++i) {
     if (prepare) prepare();
     Sample s = run();
     t.push_back(s.seconds);
+    u.push_back(s.user);
+    k.push_back(s.sys);
     rss = std::max(rss, s.maxRssKb);
   }
   std::sort(t.begin(), t.end());
-  return {tool, t[t.size() / 2], t.front(), t.back(), rss};
+  std::sort(u.begin(), u.end());
+  std::sort(k.begin(), k.end());
+  return {tool, t[t.size() / 2], t.front(), t.back(), rss, u[u.size() / 2], k[k.size() / 2]};
 }
 
 Stats MeasurePeer(const std::string& tool, int runs, const std::function<void()>& prepare,
                   const std::function<Sample()>& run) {
-  if (g_oursOnly) return {tool + " (not run)", 0, 0, 0, 0};
+  if (g_oursOnly) return {tool + " (not run)", 0, 0, 0, 0, 0, 0};
   return Measure(tool, runs, prepare, run);
 }
 
 void Print(const char* title, const std::vector<Stats>& rows) {
   printf("\n%s\n", title);
-  printf("| tool | median s | min s | max s | ratio to ours | peak RSS MiB |\n|---|---|---|---|---|---|\n");
+  printf("| tool | median s | min s | max s | ratio to ours | user s | sys s | peak RSS MiB |\n"
+         "|---|---|---|---|---|---|---|---|\n");
   for (const Stats& s : rows)
-    printf("| %s | %.3f | %.3f | %.3f | %.2f | %.1f |\n", s.tool.c_str(), s.median, s.min, s.max,
-           s.median / rows[0].median, s.rssKb / 1024.0);
+    printf("| %s | %.3f | %.3f | %.3f | %.2f | %.3f | %.3f | %.1f |\n", s.tool.c_str(), s.median, s.min, s.max,
+           s.median / rows[0].median, s.user, s.sys, s.rssKb / 1024.0);
   fflush(stdout);
 }
 

@@ -129,6 +129,8 @@ void SetLastError(DWORD code);
 
 // Files and folders. Paths are Windows paths: backslashes work as separators, and a name that
 // differs from the one on disk only in letter case still reaches it (exact name first).
+// A pattern with a wildcard lists a folder: each entry's name and its folder and link
+// attributes (no sizes, no read-only mark). Without a wildcard: that one entry, in full.
 HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* data);
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data);
 BOOL FindClose(HANDLE find);

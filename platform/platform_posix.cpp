@@ -281,8 +281,16 @@ bool NextMatch(FindState* f, WIN32_FIND_DATAW* data) {
         !GlobMatch(f->glob.c_str(), zplat::FoldCase(name).c_str()))
       continue;
     memset(data, 0, sizeof *data);
-    // One stat relative to the open folder per entry: a walk over a big tree pays for no path
-    // lookups. Only a link needs a second look, at what it points to.
+    // The entry's kind comes with the listing: a walk over a big tree needs no stat for plain
+    // files and folders. Enumeration reports the folder and link attributes, which is what a
+    // walk looks at; GetFileAttributesW gives the rest (read-only) of one entry.
+    if (e->d_type == DT_REG || e->d_type == DT_DIR) {
+      data->dwFileAttributes = e->d_type == DT_DIR ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+      memcpy(data->cFileName, name.c_str(), (name.size() + 1) * sizeof(char16_t));
+      return true;
+    }
+    // Anything else (a link, or a file system that does not say) is looked at: one stat relative
+    // to the open folder, and for a link a second one at what it points to.
     struct stat lst;
     if (fstatat(dirfd(f->dir), e->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0) {
       struct stat st = lst;
