@@ -7,34 +7,37 @@ int IsUtf8(const BYTE* bytes, ULONGLONG len) {
   if (!bytes) return 0;
   if (len == 0) len = strlen(reinterpret_cast<const char*>(bytes));
   if (len == 0) return 0;
-  int expected = 0;
   bool allAscii = true;
-  for (ULONGLONG i = 0; i < len; ++i) {
-    // Runs of ASCII outside a sequence change nothing: skip them eight bytes at a time.
-    if (!expected) {
-      while (i + 8 <= len) {
-        uint64_t w;
-        memcpy(&w, bytes + i, 8);
-        if (w & 0x8080808080808080ull) break;
-        i += 8;
-      }
-      if (i >= len) break;
+  ULONGLONG i = 0;
+  while (i < len) {
+    // Runs of ASCII change nothing: eight bytes at a time.
+    while (i + 8 <= len) {
+      uint64_t w;
+      memcpy(&w, bytes + i, 8);
+      if (w & 0x8080808080808080ull) break;
+      i += 8;
     }
-    BYTE b = bytes[i];
-    if (b >= 0x80) allAscii = false;
-    if (expected) {
-      if (b < 0x80 || b > 0xBF) return 0;
-      --expected;
-    } else if (b >= 0x80) {
-      if (b <= 0xBF) return 0;
-      if (b <= 0xDF) expected = 1;
-      else if (b <= 0xEF) expected = 2;
-      else if (b <= 0xF7) expected = 3;
-      else if (b == 0xFC || b == 0xFD) expected = 5;
-      else expected = 4;
+    if (i >= len) break;
+    const BYTE b = bytes[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
     }
+    allAscii = false;
+    // The continuation bytes the lead byte asks for; a continuation byte cannot lead.
+    if (b <= 0xBF) return 0;
+    const int follow = b <= 0xDF ? 1 : b <= 0xEF ? 2 : b <= 0xF7 ? 3 : (b == 0xFC || b == 0xFD) ? 5 : 4;
+    // A sequence the sample cuts short fails, whatever its bytes so far.
+    if (len - i - 1 < ULONGLONG(follow)) {
+      for (ULONGLONG k = i + 1; k < len; ++k)
+        if ((bytes[k] & 0xC0) != 0x80) return 0;
+      return 0;
+    }
+    for (int k = 1; k <= follow; ++k)
+      if ((bytes[i + ULONGLONG(k)] & 0xC0) != 0x80) return 0;
+    i += ULONGLONG(follow) + 1;
   }
-  return expected == 0 && !allAscii ? 1 : 0;
+  return allAscii ? 0 : 1;
 }
 
 int IsUtf8(const char* bytes, ULONGLONG len) { return IsUtf8(reinterpret_cast<const BYTE*>(bytes), len); }
