@@ -225,3 +225,27 @@ TEST_F(EmptyBoxes, EverySwitchCombination) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+// A 200 MB file that is one line, the find at its very end: read, found and rewritten whole.
+// Slow and large, so it runs only on request (ZENTREL_LONG=1); it prints the run's peak memory.
+TEST_F(RelTest, TwoHundredMegabytesOnOneLine) {
+  if (!getenv("ZENTREL_LONG")) GTEST_SKIP() << "set ZENTREL_LONG=1 to run";
+  const size_t size = 200u << 20;
+  Bytes line(size, 'a');
+  line.replace(size - 3, 3, "foo");
+  WriteBytes(dir / _T("big.txt"), line);
+  line.clear();
+  line.shrink_to_fit();
+  RunJob(ContentJob(dir.Path(), {_T("foo")}, {_T("bar")}));
+  Bytes after = ReadBytes(dir / _T("big.txt"));
+  ASSERT_EQ(after.size(), size + 2);
+  EXPECT_EQ(after.compare(size - 3, 5, "bar\r\n"), 0);
+  EXPECT_EQ(after.find_first_not_of('a'), size - 3);
+  struct rusage ru {};
+  getrusage(RUSAGE_SELF, &ru);
+  printf("[ info ] peak resident memory %.0f MiB for a %zu MiB line\n", ru.ru_maxrss / 1024.0, size >> 20);
+}
+#endif
