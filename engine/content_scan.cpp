@@ -48,13 +48,13 @@ struct Layout {
       return hit ? size_t(static_cast<const BYTE*>(hit) - d) : len;
     }
     const size_t at = bigEndian ? 1 : 0;  // where the 0A byte of a line feed unit stands
-    for (size_t i = from; i + 1 < len + 1 && i < len;) {
+    // `from` and `len` are even: the units start at the data's first byte.
+    for (size_t i = from; i < len;) {
       const void* hit = memchr(d + i + at, 0x0A, len - i - at);
       if (!hit) return len;
       size_t b = size_t(static_cast<const BYTE*>(hit) - d) - at;
       if (b % 2 == 0 && IsLf(d + b)) return b;
-      i = (b % 2 == 0) ? b + 2 : b + 1;
-      if (i % 2) ++i;
+      i = b % 2 == 0 ? b + 2 : b + 1;
     }
     return len;
   }
