@@ -219,6 +219,8 @@ void PosixSetModuleFileName(LPCWSTR path);
 void PosixMapDrive(WCHAR letter, const char* folder);
 // Makes writes fail with ERROR_DISK_FULL once this many more bytes have been written (-1: never).
 void PosixFailWritesAfter(long long bytes);
+// Makes reads fail with ERROR_READ_FAULT once this many more bytes have been read (-1: never).
+void PosixFailReadsAfter(long long bytes);
 
 #endif  // _WIN32
 

@@ -644,13 +644,25 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, void*, DWORD disposition, 
 
 void PosixFailWritesAfter(long long bytes) { g_writeBudget = bytes; }
 
+namespace {
+std::atomic<long long> g_readBudget{-1};
+}  // namespace
+
+void PosixFailReadsAfter(long long bytes) { g_readBudget = bytes; }
+
 BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void*) {
   if (read) *read = 0;
   if (!file || file == INVALID_HANDLE_VALUE) return Fail(ERROR_INVALID_HANDLE);
   int fd = static_cast<FileHandle*>(file)->fd;
+  size_t allowed = toRead;
+  long long budget = g_readBudget.load();
+  if (budget >= 0) {
+    allowed = size_t(std::min<long long>(budget, toRead));
+    g_readBudget = budget - (long long)allowed;
+  }
   size_t done = 0;
-  while (done < toRead) {
-    ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, toRead - done);
+  while (done < allowed) {
+    ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, allowed - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       t_lastError = errno == EISDIR ? ERROR_ACCESS_DENIED : ERROR_READ_FAULT;
@@ -661,6 +673,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void*) {
     done += size_t(n);
   }
   if (read) *read = DWORD(done);
+  if (allowed < toRead && done == allowed) return Fail(ERROR_READ_FAULT);
   return TRUE;
 }
 

@@ -206,3 +206,28 @@ TEST(IsDirectory, FileFolderMissing) {
   EXPECT_FALSE(IsDirectory(dir / _T("none")));
   EXPECT_FALSE(IsDirectory(_T("")));
 }
+
+// A drive root is three characters: the pattern gets no second backslash, the paths get two.
+// Under Wine, scripts/with-wine maps T: to an empty folder of its own.
+TEST_F(Collect, DriveRootFolderText) {
+#ifdef _WIN32
+  if (GetFileAttributesW(L"T:\\") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no drive T: here";
+  const CString root(L"T:");
+#else
+  ScratchDir dir;
+  PosixMapDrive(WCHAR('T'), Utf8(dir.Path()).c_str());
+  const CString root(_T("T:"));
+#endif
+  BuildTree(root, {{"Top.TXT", "t"}, {"sub\\", ""}, {"sub\\in.txt", "i"}});
+  CStringArray none, files;
+  CollectFiles(_T("T:\\"), none, files, FALSE);
+  CStringSet set;
+  CollectFolders(_T("T:\\"), set, FALSE);
+  RemoveTree(root + _T("\\sub"));
+  DeleteFileW(root + _T("\\Top.TXT"));
+#ifndef _WIN32
+  PosixMapDrive(WCHAR('T'), nullptr);
+#endif
+  EXPECT_EQ(Strings(files), std::vector<std::string>{"T:\\\\top.txt"});
+  EXPECT_TRUE(set.count(_T("T:\\\\sub")));
+}

@@ -133,3 +133,31 @@ TEST_F(EngineTest, FailedWriteLeavesOldBytesAndIsReported) {
   EXPECT_EQ(Results().size(), 2u);
 }
 #endif
+
+#ifndef _WIN32
+TEST_F(EngineTest, ReadFailingPartWayLeavesTheFileAsItWas) {
+  ScratchDir dir;
+  std::string body;
+  while (body.size() < 600000) body += "foo line\n";
+  WriteBytes(dir / _T("a.txt"), body);
+  WriteBytes(dir / _T("b.txt"), "foo\n");
+  std::unique_ptr<CBatchJob> job(MakeJob(dir.Path(), {_T("foo")}, {_T("bar")}, TRUE, FALSE, TRUE, FALSE, TRUE, FALSE));
+  for (bool fast : {true, false}) {
+    WriteBytes(dir / _T("a.txt"), body);
+    WriteBytes(dir / _T("b.txt"), "foo\n");
+    g_findResults.RemoveAll();
+    counter.Clear();
+    CStringArray files, unwritten;
+    files.Add(dir / _T("a.txt"));
+    files.Add(dir / _T("b.txt"));
+    PosixFailReadsAfter(300000);  // the disk fails half way through the first file
+    ReplaceInFiles(*job, files, &unwritten, 1, fast);
+    PosixFailReadsAfter(-1);
+    EXPECT_EQ(ReadBytes(dir / _T("a.txt")), body) << fast;
+    EXPECT_EQ(Results(), std::vector<std::string>{}) << fast;
+    EXPECT_EQ(Steps(), 0) << "no notification for a file not read to its end";
+    EXPECT_EQ(unwritten.GetSize(), 0);
+    EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+  }
+}
+#endif

@@ -95,3 +95,21 @@ TEST_F(Summary, UnwritableDataFolderGivesTheMessageAndNoDone) {
   EXPECT_TRUE(capture.opened.empty());
 }
 #endif
+
+#ifndef _WIN32
+TEST_F(Summary, PathBeyond255CharactersIsGivenWhole) {
+  // The local data folder cannot be had, and the program file lies deep: the fallback beside
+  // it is longer than the old fixed buffers and must come back whole.
+  CString deep = data.Path();
+  for (int i = 0; i < 30; ++i) deep += _T("\\folder-number-") + CString(WCHAR('a' + i % 26));
+  setenv("XDG_DATA_HOME", Utf8(data / _T("blocked")).c_str(), 1);
+  WriteBytes(data / _T("blocked"), "");
+  PosixSetModuleFileName(deep + _T("\\zentrel.exe"));
+  CString a = GetDataFilePath(_T("findresult.txt"));
+  CString b = GetDataFilePath(_T(""));
+  PosixSetModuleFileName(nullptr);
+  EXPECT_GT(a.GetLength(), 300);
+  EXPECT_EQ(a, deep + _T("\\Morlix\\findresult.txt"));
+  EXPECT_EQ(b, deep + _T("\\Morlix"));
+}
+#endif
