@@ -24,24 +24,7 @@ Tree Fixture() {
           {"FooDir\\x.txt", "x"}};
 }
 
-class Run : public EngineTest {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-#ifndef _WIN32
-    setenv("XDG_DATA_HOME", Utf8(data.Path()).c_str(), 1);
-#endif
-    summary = GetDataFilePath(_T("findresult.txt"));
-    DeleteFileW(summary);
-  }
-  void TearDown() override {
-    DeleteFileW(summary);
-    EngineTest::TearDown();
-  }
-  void RunJob(CBatchJob* job) { EXPECT_EQ(BatchThreadProc(job), 0u); }
-  ScratchDir data;
-  CString summary;
-};
+class Run : public SummaryFileTest {};
 
 struct SwitchRow {
   const char* name;

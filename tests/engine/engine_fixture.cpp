@@ -1,5 +1,10 @@
 #include "tests/engine/engine_fixture.h"
 
+#include <cstdlib>
+
+#include "engine/batch_run.h"
+#include "engine/data_folder.h"
+
 namespace ztest {
 
 void BuildTree(const CString& root, const Tree& tree) {
@@ -45,6 +50,22 @@ void EngineTest::SetUp() {
 void EngineTest::TearDown() {
   g_hMainWnd = nullptr;
   g_findResults.RemoveAll();
+}
+
+void SummaryFileTest::SetUp() {
+  EngineTest::SetUp();
+#ifndef _WIN32
+  setenv("XDG_DATA_HOME", Utf8(data.Path()).c_str(), 1);
+#endif
+  summary = GetDataFilePath(_T("findresult.txt"));
+  DeleteFileW(summary);
+}
+
+void SummaryFileTest::RunJob(CBatchJob* job) { EXPECT_EQ(BatchThreadProc(job), 0u); }
+
+void SummaryFileTest::TearDown() {
+  DeleteFileW(summary);
+  EngineTest::TearDown();
 }
 
 }  // namespace ztest

@@ -33,4 +33,16 @@ class EngineTest : public ::testing::Test {
   int Dones() const { return counter.Count(1234, 0, 0); }
 };
 
+// An EngineTest whose runs keep their summary file in a data folder of the test's own (natively;
+// under Wine in the prefix's local data folder), with no summary there at the start.
+class SummaryFileTest : public EngineTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Runs the job to its end on this thread.
+  void RunJob(CBatchJob* job);
+  ScratchDir data;
+  CString summary;  // the summary file's path
+};
+
 }  // namespace ztest

@@ -37,21 +37,7 @@ TEST(NaturalLess, Order) {
   EXPECT_FALSE(NaturalLess(_T("a1x"), _T("a01")));
 }
 
-class Summary : public EngineTest {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-#ifndef _WIN32
-    setenv("XDG_DATA_HOME", Utf8(data.Path()).c_str(), 1);
-#endif
-    DeleteFileW(GetDataFilePath(_T("findresult.txt")));
-  }
-  void TearDown() override {
-    DeleteFileW(GetDataFilePath(_T("findresult.txt")));
-    EngineTest::TearDown();
-  }
-  ScratchDir data;
-};
+using Summary = SummaryFileTest;
 
 TEST_F(Summary, DataFolderIsMadeOnFirstUse) {
   CString folder = GetDataFilePath(_T(""));

@@ -4,22 +4,12 @@
 
 namespace ztest {
 
-void RelTest::SetUp() {
-  EngineTest::SetUp();
-#ifndef _WIN32
-  // The summary goes to this test's own folder, never to the user's.
-  setenv("XDG_DATA_HOME", Utf8(data.Path()).c_str(), 1);
-#endif
-}
-
 void RelTest::TearDown() {
 #ifndef _WIN32
   PosixFailWritesAfter(-1);
 #endif
-  EngineTest::TearDown();
+  SummaryFileTest::TearDown();
 }
-
-void RelTest::RunJob(CBatchJob* job) { EXPECT_EQ(BatchThreadProc(job), 0u); }
 
 Bytes Substituted(Bytes bytes, const Bytes& from, const Bytes& to) {
   if (from.empty()) return bytes;

@@ -11,13 +11,9 @@
 
 namespace ztest {
 
-class RelTest : public EngineTest {
+class RelTest : public SummaryFileTest {
  protected:
-  void SetUp() override;
   void TearDown() override;
-  // Runs the job to its end on this thread.
-  void RunJob(CBatchJob* job);
-  ScratchDir data;
   ScratchDir dir;
   DialogCapture dialogs;
 };

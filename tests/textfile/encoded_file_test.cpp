@@ -9,22 +9,14 @@
 #include "tests/support/test_support.h"
 #include "tests/textfile/expected_rewrite.h"
 
+#include "tests/textfile/byte_literals.h"
+
 namespace {
 
-typedef std::basic_string<WCHAR> Units;
+using ztest::B;
 using ztest::Bytes;
-
-Bytes B(std::initializer_list<int> bytes) {
-  Bytes s;
-  for (int b : bytes) s += char(b);
-  return s;
-}
-
-Units U(std::initializer_list<int> units) {
-  Units s;
-  for (int u : units) s += WCHAR(u);
-  return s;
-}
+using ztest::U;
+using ztest::Units;
 
 Units A(const char* ascii) {
   Units s;

@@ -7,21 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/textfile/byte_literals.h"
+
 namespace {
 
-typedef std::basic_string<WCHAR> Units;
-
-std::string B(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s += char(b);
-  return s;
-}
-
-Units U(std::initializer_list<int> units) {
-  Units s;
-  for (int u : units) s += WCHAR(u);
-  return s;
-}
+using ztest::B;
+using ztest::U;
+using ztest::Units;
 
 struct IsUtf8Case {
   const char* name;
